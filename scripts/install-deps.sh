@@ -9,7 +9,7 @@ packages=(
   clang libclang-rt-14-dev clang-format clang-tidy
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev libgl-dev
-  libturbojpeg0-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core
+  libturbojpeg0-dev libpng-dev zlib1g-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core
   libssl-dev libkrb5-dev gss-ntlmssp
   xvfb xauth imagemagick procps
 )
