@@ -7,6 +7,7 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "shared/codes.h"
 #include "shared/records.h"
@@ -148,6 +149,13 @@ struct SessionArea {
 // The range the proxy clears when it creates a session.
 inline constexpr size_t kAgentFieldsBegin = 73864;
 inline constexpr size_t kAgentFieldsEnd = 75588;
+
+// Clears what the agent reported (code page up to the ciphers) when the
+// proxy creates a session; the fields around it are written as they are.
+inline void clearAgentFields(SessionArea& area) {
+  auto* bytes = reinterpret_cast<uint8_t*>(&area);
+  std::memset(bytes + kAgentFieldsBegin, 0, kAgentFieldsEnd - kAgentFieldsBegin);
+}
 
 static_assert(sizeof(SessionArea) == kSessionAreaSize);
 static_assert(offsetof(SessionArea, proxyProcessId) == 0);

@@ -168,6 +168,24 @@ TEST(SessionAreaLayout, AgentFieldRangeCoversWhatTheProxyClears) {
             offsetof(SessionArea, transactionRequestEvent));
 }
 
+TEST(SessionAreaLayout, ClearingAgentFieldsKeepsEverythingAround) {
+  auto area = std::make_unique<SessionArea>();
+  std::memset(static_cast<void*>(area.get()), 0x5C, sizeof(SessionArea));
+  clearAgentFields(*area);
+  EXPECT_EQ(area->negotiated, 0x5C5C5C5Cu);
+  EXPECT_EQ(area->codePage, 0u);
+  EXPECT_EQ(area->sendCipher.j, 0u);
+  EXPECT_EQ(area->resetInProgress, 0x5C5C5C5Cu);
+  const auto* bytes = reinterpret_cast<const uint8_t*>(area.get());
+  for (size_t i = 0; i < sizeof(SessionArea); ++i) {
+    bool cleared = i >= 73864 && i < 75588;
+    if (bytes[i] != (cleared ? 0 : 0x5C)) {
+      ADD_FAILURE() << "byte " << i;
+      break;
+    }
+  }
+}
+
 TEST(RecordLayout, RecordsReadLittleEndianAtTheirOffsets) {
   SessionInfoRecord info;
   info.interfaceVersion = 1;
