@@ -6,6 +6,7 @@
 
 #include "gdi/realized_brush.h"
 #include "gdi/rop3.h"
+#include "gdi/row_buffer.h"
 #include "gdi/row_convert.h"
 
 namespace zel::gdi {
@@ -32,7 +33,7 @@ class DestRows {
   Surface& s_;
   int32_t x_, n_;
   bool direct_;
-  std::vector<uint32_t> buf_;
+  RowBuffer<uint32_t> buf_;
 };
 
 // Applies one row of an operation, honouring a pattern mask when the brush
@@ -42,8 +43,8 @@ struct RowOp {
   const RealizedBrush* brush;
   bool usesPattern;
   bool masked;
-  std::vector<uint32_t> pattern, result;
-  std::vector<uint8_t> mask;
+  RowBuffer<uint32_t> pattern, result;
+  RowBuffer<uint8_t> mask;
 
   RowOp(uint8_t index, const RealizedBrush* b, int32_t n)
       : kernel(ropKernel(index, !b || b->solid())),
@@ -137,14 +138,30 @@ bool bitBlt(DeviceContext& dst, int32_t x, int32_t y, int32_t width, int32_t hei
   const bool sameSurface = s == &d;
   const bool directSource =
       usesSource && !sameSurface && convert->identity() && s->bitsPerPixel() == 32;
-  std::vector<uint32_t> srcRaw, srcRow;
+  RowBuffer<uint32_t> srcRaw, srcRow;
   if (usesSource && !directSource) {
     srcRaw.resize(size_t(n));
     srcRow.resize(size_t(n));
   }
 
-  DestRows rows(d, r.left, n);
   RowOp op(index, brush ? &*brush : nullptr, n);
+  // Whole rows of contiguous 32-bit surfaces without a pattern row are one
+  // long row: a full-screen copy or fill is then a single kernel call.
+  const auto contiguous = [&](const Surface& surf, int64_t left) {
+    return surf.bitsPerPixel() == 32 && left == 0 && r.width() == surf.width() &&
+           surf.stride() == size_t(surf.width()) * 4;
+  };
+  if (contiguous(d, r.left) && !op.usesPattern && !op.masked &&
+      (!usesSource || (directSource && contiguous(*s, srcX)))) {
+    const size_t pixels = size_t(n) * size_t(r.height());
+    const uint32_t* sp = usesSource ? s->row32(int32_t(r.top - srcYOffset)) : nullptr;
+    uint32_t* dp = d.row32(r.top);
+    if (d.topDown() && (!usesSource || s->topDown())) {
+      op.kernel(dp, sp, nullptr, brush ? brush->solidValue() : 0, pixels);
+      return true;
+    }
+  }
+  DestRows rows(d, r.left, n);
   // Walk upwards when copying down within one surface.
   const bool upward = sameSurface && srcYOffset > 0;
   for (int32_t i = 0; i < int32_t(r.height()); ++i) {

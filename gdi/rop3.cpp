@@ -1,5 +1,7 @@
 #include "gdi/rop3.h"
 
+#include <emmintrin.h>
+
 #include <array>
 #include <cstring>
 #include <utility>
@@ -42,6 +44,22 @@ constexpr bool usesS(unsigned t) {
   return (t & 5u) != ((t >> 1) & 5u);
 }
 
+// Fills n words; long runs bypass the cache, as memset does, so that a full
+// screen fill does not first read every line it overwrites.
+void fillWords(uint32_t* d, uint32_t v, size_t n) {
+  size_t k = 0;
+  if (n * 4 >= (size_t(1) << 18)) {
+    while (k < n && (reinterpret_cast<uintptr_t>(d + k) & 15) != 0)
+      d[k++] = v;
+    const __m128i vv = _mm_set1_epi32(int(v));
+    for (; k + 4 <= n; k += 4)
+      _mm_stream_si128(reinterpret_cast<__m128i*>(d + k), vv);
+    _mm_sfence();
+  }
+  for (; k < n; ++k)
+    d[k] = v;
+}
+
 template <unsigned I, bool kSolid>
 void ropRow(uint32_t* d, const uint32_t* s, const uint32_t* p, uint32_t solid, size_t n) {
   constexpr unsigned f0 = halfTable(I, 0), f1 = halfTable(I, 1);
@@ -52,9 +70,7 @@ void ropRow(uint32_t* d, const uint32_t* s, const uint32_t* p, uint32_t solid, s
     std::memmove(d, s, n * 4);
   } else if constexpr (A == 0 && !needS && (kSolid || !needP)) {
     // Constant result: black, white or a solid pattern.
-    const uint32_t v = fn2<B>(solid, 0);
-    for (size_t k = 0; k < n; ++k)
-      d[k] = v;
+    fillWords(d, fn2<B>(solid, 0), n);
   } else {
     for (size_t k = 0; k < n; ++k) {
       uint32_t pv = 0, sv = 0;

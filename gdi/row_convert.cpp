@@ -25,18 +25,20 @@ RowConverter::RowConverter(const Surface& src, ColorRef srcBk, const DeviceConte
       // Compare colours, not indexes, so equal entries all match.
       mode_ = Mode::Table;
       const ColorRef bk = src.colorOfRaw(srcBkRaw_);
-      table_.resize(size_t(1) << src.bitsPerPixel());
-      for (size_t i = 0; i < table_.size(); ++i) {
+      tableMask_ = (1u << src.bitsPerPixel()) - 1;
+      for (size_t i = 0; i <= tableMask_; ++i) {
         table_[i] = src.colorOfRaw(uint32_t(i)) == bk ? 1u : 0u;
       }
     }
   } else if (src.isMonochrome() && src.kind() == SurfaceKind::Monochrome) {
     mode_ = Mode::Table;
-    table_ = {dst.rawOf(dst.textColor()), dst.rawOf(dst.bkColor())};
+    tableMask_ = 1;
+    table_[0] = dst.rawOf(dst.textColor());
+    table_[1] = dst.rawOf(dst.bkColor());
   } else if (src.layout().isIndexed()) {
     mode_ = Mode::Table;
-    table_.resize(size_t(1) << src.bitsPerPixel());
-    for (size_t i = 0; i < table_.size(); ++i) {
+    tableMask_ = (1u << src.bitsPerPixel()) - 1;
+    for (size_t i = 0; i <= tableMask_; ++i) {
       table_[i] = d.rawOfColor(src.colorOfRaw(uint32_t(i)));
     }
   } else {
@@ -51,9 +53,8 @@ void RowConverter::convert(const uint32_t* in, uint32_t* out, size_t n) const {
         out[k] = in[k];
       break;
     case Mode::Table: {
-      const uint32_t mask = uint32_t(table_.size() - 1);
       for (size_t k = 0; k < n; ++k)
-        out[k] = table_[in[k] & mask];
+        out[k] = table_[in[k] & tableMask_];
       break;
     }
     case Mode::Direct: {

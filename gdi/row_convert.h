@@ -7,8 +7,8 @@
 #pragma once
 
 #include <cstddef>
+#include <array>
 #include <cstdint>
-#include <vector>
 
 #include "gdi/device_context.h"
 #include "gdi/surface.h"
@@ -32,7 +32,9 @@ class RowConverter {
   const Surface* src_;
   const Surface* dst_;
   uint32_t srcBkRaw_ = 0;
-  std::vector<uint32_t> table_;
+  // Raw destination value of each source index (indexed sources).
+  std::array<uint32_t, 256> table_;
+  uint32_t tableMask_ = 0;
 };
 
 }  // namespace zel::gdi
