@@ -8,7 +8,7 @@ bool decodeRle(std::span<const uint8_t> in, Compression compression, int32_t wid
                RleImage* out) {
   if (compression != Compression::Rle8 && compression != Compression::Rle4) return false;
   if (width <= 0 || height <= 0 || width > kMaxDimension || height > kMaxDimension) return false;
-  if (uint64_t(width) * uint64_t(height) > (uint64_t(1) << 28)) return false;
+  if (uint64_t(width) * uint64_t(height) > kMaxRlePixels) return false;
   const bool four = compression == Compression::Rle4;
   out->width = width;
   out->height = height;

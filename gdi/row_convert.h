@@ -6,8 +6,8 @@
 // colour and 0 elsewhere.
 #pragma once
 
-#include <cstddef>
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 #include "gdi/device_context.h"
