@@ -1,12 +1,16 @@
 // Session requests and transactions with the reference agent, through the
 // real proxy.
+#include <sys/wait.h>
+
 #include <chrono>
 #include <cstring>
 #include <string>
+#include <thread>
 
 #include "proxy/tests/relay_fixture.h"
 #include "shared/agent_requests.h"
 #include "shared/codes.h"
+#include "shared/object_names.h"
 
 namespace zel::proxy::testing {
 namespace {
@@ -259,6 +263,34 @@ TEST_F(RelaySession, AnAgentThatDropsTheConnectionFailsLaterExchangesAtOnce) {
     EXPECT_FALSE(result.valid);
   }
   EXPECT_EQ(connectedFlag(*client_), 0u);
+}
+
+TEST_F(RelaySession, ClosingTheSessionEndsATransactionWaitingOnASilentAgent) {
+  agent_->setReplyPlan(refagent::RequestKind::Query, {refagent::ReplyMode::Silent, {}, {}});
+  // A time-out far beyond the proxy's, so only the teardown can end it soon.
+  TransactionResult result;
+  std::thread waiter([&] { result = client_->transaction(shared::encodeAgentQuery(), 60000); });
+  ASSERT_TRUE(agent_->waitFor([](const auto& c) { return c.queries >= 1; }, 20s));
+  auto started = std::chrono::steady_clock::now();
+  EXPECT_EQ(global_.close(4, agentAddress()), shared::global_status::kOk);
+  waiter.join();
+  EXPECT_TRUE(result.answered);
+  EXPECT_FALSE(result.valid);
+  // The session's threads were ended, not waited out.
+  EXPECT_LT(std::chrono::steady_clock::now() - started, 20s);
+  EXPECT_EQ(global_.request(shared::global_request::kEnumerate, {}).status,
+            shared::global_status::kUnsupported);
+}
+
+TEST_F(RelaySession, ASecondProxyLeavesTheRunningOneAlone) {
+  pid_t second = spawnProgram(shared::kRelayProgramName, {});
+  ASSERT_GT(second, 0);
+  int exit = waitForExit(second, 30000);
+  ASSERT_NE(exit, -1);
+  EXPECT_TRUE(WIFEXITED(exit));
+  EXPECT_EQ(WEXITSTATUS(exit), 0);
+  EXPECT_EQ(connectedFlag(*client_), 0u);  // still answered by the first
+  EXPECT_TRUE(client_->transaction(shared::encodeAgentQuery(), 20000).valid);
 }
 
 }  // namespace
