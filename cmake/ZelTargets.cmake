@@ -27,11 +27,16 @@ endfunction()
 # zel_test(name SOURCES ... [LINK ...] [LABELS ...] [TIMEOUT s])
 # A GoogleTest program registered with ctest. Each test gets its own
 # kernel-object namespace and registry so that tests run side by side.
+# With ZEL_BUILD_TESTS off the program is still declared (so a folder may add
+# properties to it) but is neither built by default nor registered.
 function(zel_test name)
+  cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LINK;LABELS" ${ARGN})
   if(NOT ZEL_BUILD_TESTS)
+    add_executable(${name} EXCLUDE_FROM_ALL ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE zel_warnings GTest::gtest GTest::gtest_main ${ARG_LINK})
+    target_include_directories(${name} PRIVATE "${CMAKE_SOURCE_DIR}")
     return()
   endif()
-  cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LINK;LABELS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE zel_warnings GTest::gtest GTest::gtest_main ${ARG_LINK})
   target_include_directories(${name} PRIVATE "${CMAKE_SOURCE_DIR}")

@@ -1,6 +1,7 @@
 #include "platform/texts/conversion.h"
 
 #include <algorithm>
+#include <string_view>
 
 #include "platform/texts/utf8.h"
 
@@ -80,7 +81,7 @@ void appendNumber(std::string& out, const Conversion& c, const FormatArgument& a
   if (c.precision > 0 && digits.size() < static_cast<size_t>(c.precision)) {
     digits.insert(0, static_cast<size_t>(c.precision) - digits.size(), '0');
   }
-  std::string prefix;
+  std::string_view prefix;
   if (negative) {
     prefix = "-";
   } else if (signedType && c.plusSign) {
