@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <map>
 #include <mutex>
+#include <tuple>
 #include <unordered_map>
 #include <utility>
 
@@ -26,7 +27,7 @@ struct KeyedWatch {
 
 struct Watcher {
   std::mutex mutex;
-  std::map<std::pair<int, uint64_t>, KeyedWatch> by_process;
+  std::map<std::tuple<int, uint64_t, bool>, KeyedWatch> by_process;
   std::unordered_map<uint64_t, ProcessWatch*> by_serial;
   uint64_t next_serial = 1;
   int epoll_fd = -1;
@@ -142,14 +143,19 @@ bool ensure_started(Watcher& w) {
 
 }  // namespace
 
-ProcessWatch::ProcessWatch(int pid, uint64_t start_time, int pidfd, uint64_t serial)
-    : pid_(pid), start_time_(start_time), pidfd_(pidfd), serial_(serial), exited_(pidfd < 0) {}
+ProcessWatch::ProcessWatch(int pid, uint64_t start_time, bool thread, int pidfd, uint64_t serial)
+    : pid_(pid),
+      start_time_(start_time),
+      thread_(thread),
+      pidfd_(pidfd),
+      serial_(serial),
+      exited_(pidfd < 0) {}
 
 ProcessWatch::~ProcessWatch() {
   Watcher& w = watcher();
   std::lock_guard lock(w.mutex);
   w.by_serial.erase(serial_);
-  auto it = w.by_process.find({pid_, start_time_});
+  auto it = w.by_process.find({pid_, start_time_, thread_});
   if (it != w.by_process.end() && it->second.serial == serial_) w.by_process.erase(it);
   if (pidfd_ >= 0) {
     if (w.epoll_fd >= 0) epoll_ctl(w.epoll_fd, EPOLL_CTL_DEL, pidfd_, nullptr);
@@ -166,14 +172,14 @@ bool ProcessWatch::exited() {
   return false;
 }
 
-std::shared_ptr<ProcessWatch> watch_process(int pid, uint64_t start_time) {
+std::shared_ptr<ProcessWatch> watch_process(int pid, uint64_t start_time, bool thread) {
   Watcher& w = watcher();
   std::lock_guard lock(w.mutex);
-  auto it = w.by_process.find({pid, start_time});
+  auto it = w.by_process.find({pid, start_time, thread});
   if (it != w.by_process.end()) {
     if (auto existing = it->second.watch.lock()) return existing;
   }
-  int pidfd = pid > 0 ? open_pidfd(pid) : -1;
+  int pidfd = pid > 0 ? open_pidfd(pid, thread) : -1;
   if (pidfd >= 0) {
     // The pidfd now pins the process; make sure it is the one we mean and not
     // a later process that got the same pid.
@@ -184,8 +190,8 @@ std::shared_ptr<ProcessWatch> watch_process(int pid, uint64_t start_time) {
     }
   }
   uint64_t serial = w.next_serial++;
-  auto watch = std::make_shared<ProcessWatch>(pid, start_time, pidfd, serial);
-  w.by_process[{pid, start_time}] = KeyedWatch{watch, serial};
+  auto watch = std::make_shared<ProcessWatch>(pid, start_time, thread, pidfd, serial);
+  w.by_process[{pid, start_time, thread}] = KeyedWatch{watch, serial};
   w.by_serial[serial] = watch.get();
   if (pidfd >= 0 && ensure_started(w)) {
     epoll_event event{};

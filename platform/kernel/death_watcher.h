@@ -14,7 +14,7 @@ namespace zel::kernel::detail {
 
 class ProcessWatch {
  public:
-  ProcessWatch(int pid, uint64_t start_time, int pidfd, uint64_t serial);
+  ProcessWatch(int pid, uint64_t start_time, bool thread, int pidfd, uint64_t serial);
   ~ProcessWatch();
   ProcessWatch(const ProcessWatch&) = delete;
   ProcessWatch& operator=(const ProcessWatch&) = delete;
@@ -31,6 +31,7 @@ class ProcessWatch {
  private:
   int pid_;
   uint64_t start_time_;
+  bool thread_;
   int pidfd_;  // -1 when the process had already ended when watched
   uint64_t serial_;
   std::atomic<bool> exited_;
@@ -39,7 +40,8 @@ class ProcessWatch {
 // The watch on process `pid` whose start time is `start_time`; shared by all
 // users in this process. Never null: a process that is already gone (or whose
 // pid now belongs to another process) gives a watch that reports exited.
-std::shared_ptr<ProcessWatch> watch_process(int pid, uint64_t start_time);
+// With `thread`, `pid` is a thread id and the watch is on that one thread.
+std::shared_ptr<ProcessWatch> watch_process(int pid, uint64_t start_time, bool thread = false);
 
 // The word bumped (and woken) whenever a watched process ends.
 uint32_t* death_counter();

@@ -27,6 +27,7 @@ enum class ObjectType : uint32_t {
   kMutex = 3,
   kSemaphore = 4,
   kProcess = 5,
+  kThread = 6,
 };
 
 // Drops one reference of this process to the object. False (kInvalidHandle)

@@ -282,8 +282,13 @@ void init_guard(pthread_mutex_t& guard) {
 }
 
 std::shared_ptr<ProcessWatch> watch_for(const ObjectRecord& record) {
-  if (record.type != ObjectType::kProcess) return nullptr;
-  return watch_process(record.state.process.pid, record.state.process.start_time);
+  if (record.type == ObjectType::kProcess) {
+    return watch_process(record.state.process.pid, record.state.process.start_time);
+  }
+  if (record.type == ObjectType::kThread) {
+    return watch_process(record.state.thread.tid, record.state.thread.start_time, true);
+  }
+  return nullptr;
 }
 
 // Enters an opened file into the handle table: a new reference when the
@@ -487,6 +492,18 @@ Handle open_process_object(int pid, uint64_t start_time) {
   CreateSpec spec{ObjectType::kProcess, 0, [pid, start_time](ObjectRecord& record) {
                     record.state.process.pid = pid;
                     record.state.process.start_time = start_time;
+                  }};
+  Handle handle = create_or_open(spec, link_name, link_name, nullptr);
+  if (handle != kNullHandle) set_last_error(Error::kNone);
+  return handle;
+}
+
+Handle open_thread_object(int pid, int tid, uint64_t start_time) {
+  std::string link_name = thread_file_name(tid, start_time);
+  CreateSpec spec{ObjectType::kThread, 0, [pid, tid, start_time](ObjectRecord& record) {
+                    record.state.thread.pid = pid;
+                    record.state.thread.tid = tid;
+                    record.state.thread.start_time = start_time;
                   }};
   Handle handle = create_or_open(spec, link_name, link_name, nullptr);
   if (handle != kNullHandle) set_last_error(Error::kNone);

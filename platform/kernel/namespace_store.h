@@ -33,8 +33,10 @@ Handle create_object(const CreateSpec& spec, std::string_view name, bool* existe
 Handle open_named_object(ObjectType type, std::string_view name);
 // Opens the object with that id (for duplication); kNotFound if it is gone.
 Handle open_object_by_id(Handle id);
-// Opens or creates the process object of (pid, start time).
+// Opens or creates the process object of (pid, start time), or the thread
+// object of (tid, its start time) in process pid.
 Handle open_process_object(int pid, uint64_t start_time);
+Handle open_thread_object(int pid, int tid, uint64_t start_time);
 
 // Called by ~LocalObject: closes the descriptor and removes the object's
 // files when no other process holds it.

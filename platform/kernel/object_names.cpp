@@ -76,9 +76,13 @@ std::string process_file_name(int pid, uint64_t start_time) {
   return "p-" + std::to_string(pid) + "-" + std::to_string(start_time);
 }
 
+std::string thread_file_name(int tid, uint64_t start_time) {
+  return "t-" + std::to_string(tid) + "-" + std::to_string(start_time);
+}
+
 bool is_object_file_name(std::string_view file_name) {
   return file_name.size() > 2 && file_name[1] == '-' &&
-         (file_name[0] == 'o' || file_name[0] == 'n' || file_name[0] == 'p');
+         (file_name[0] == 'o' || file_name[0] == 'n' || file_name[0] == 'p' || file_name[0] == 't');
 }
 
 }  // namespace zel::kernel::detail

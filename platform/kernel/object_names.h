@@ -25,13 +25,15 @@ const std::string& namespace_dir_path();
 std::string id_file_name(Handle id);
 // The file of a user's name: "n-" and the escaped name.
 std::string name_file_name(std::string_view name);
-// The file of a process object: "p-<pid>-<start time>".
+// The file of a process object: "p-<pid>-<start time>"; of a thread object
+// "t-<tid>-<start time>".
 std::string process_file_name(int pid, uint64_t start_time);
+std::string thread_file_name(int tid, uint64_t start_time);
 
 // The namespace's lock file (it also holds the id counter).
 inline constexpr const char* kLockFileName = "lock";
 
-// Whether a directory entry is an object file (id, name or process).
+// Whether a directory entry is an object file (id, name, process or thread).
 bool is_object_file_name(std::string_view file_name);
 
 }  // namespace zel::kernel::detail

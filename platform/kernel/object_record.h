@@ -65,6 +65,12 @@ struct ProcessState {
   uint64_t start_time;
 };
 
+struct ThreadState {
+  int32_t pid;
+  int32_t tid;
+  uint64_t start_time;  // of the thread, against tid reuse
+};
+
 struct ObjectRecord {
   uint32_t magic;
   uint32_t version;
@@ -79,6 +85,7 @@ struct ObjectRecord {
     SemaphoreState semaphore;
     SectionState section;
     ProcessState process;
+    ThreadState thread;
   } state;
   char link_name[kLinkNameSize];  // the name's file in the namespace directory, "" if unnamed
   uint32_t name_length;

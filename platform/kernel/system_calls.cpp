@@ -72,8 +72,9 @@ void futex_wake_all(uint32_t* address, bool process_private) {
   syscall(SYS_futex, address, op, INT_MAX, nullptr, nullptr, 0);
 }
 
-int open_pidfd(int pid) {
-  long fd = syscall(kSysPidfdOpen, pid, 0u);
+int open_pidfd(int pid, bool thread) {
+  // PIDFD_THREAD shares its value with O_EXCL.
+  long fd = syscall(kSysPidfdOpen, pid, thread ? static_cast<unsigned>(O_EXCL) : 0u);
   if (fd < 0) return -1;
   // pidfds are close-on-exec from the start.
   return static_cast<int>(fd);

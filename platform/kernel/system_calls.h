@@ -26,13 +26,15 @@ inline constexpr size_t kMaxFutexWords = 128;
 int futex_wait_any(std::span<const FutexWord> words, const timespec* deadline);
 void futex_wake_all(uint32_t* address, bool process_private);
 
-// A pidfd for the process (-1 with errno set on failure).
-int open_pidfd(int pid);
+// A pidfd for the process, or with `thread` for the single thread `pid`
+// (-1 with errno set on failure).
+int open_pidfd(int pid, bool thread);
 // True when the pidfd's process has ended.
 bool pidfd_exited(int pidfd);
 
 // The start time of a process (field 22 of /proc/<pid>/stat) and whether it
-// is a zombie or dead. Nothing when no such process exists.
+// is a zombie or dead. Nothing when no such process exists. Given a thread
+// id, the same for that thread.
 struct ProcessFacts {
   uint64_t start_time;
   bool ended;

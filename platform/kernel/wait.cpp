@@ -37,6 +37,8 @@ TakeOutcome try_take(const ObjectPtr& object, WaitSlot& slot) {
       return detail::try_take_semaphore(*object);
     case ObjectType::kProcess:
       return detail::try_take_process(*object, slot);
+    case ObjectType::kThread:
+      return detail::try_take_thread(*object, slot);
     case ObjectType::kSection:
     case ObjectType::kNone:
       break;

@@ -1,5 +1,5 @@
-// Waiting for kernel objects. Events, mutexes, semaphores and processes can
-// be waited on; sections cannot.
+// Waiting for kernel objects. Events, mutexes, semaphores, processes and
+// threads can be waited on; sections cannot.
 #pragma once
 
 #include <cstdint>

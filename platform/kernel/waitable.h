@@ -38,5 +38,6 @@ void end_event_wait(LocalObject& event, WaitSlot& slot);
 TakeOutcome try_take_mutex(const ObjectPtr& mutex, WaitSlot& slot);
 TakeOutcome try_take_semaphore(LocalObject& semaphore);
 TakeOutcome try_take_process(LocalObject& process, WaitSlot& slot);
+TakeOutcome try_take_thread(LocalObject& thread, WaitSlot& slot);
 
 }  // namespace zel::kernel::detail

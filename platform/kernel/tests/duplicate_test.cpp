@@ -14,6 +14,7 @@
 #include "platform/kernel/tests/child_process.h"
 #include "platform/kernel/tests/process_test_support.h"
 #include "platform/kernel/tests/test_support.h"
+#include "platform/kernel/thread.h"
 #include "platform/kernel/wait.h"
 
 namespace zel::kernel {
@@ -135,6 +136,18 @@ const DuplicateCase kCases[] = {
        child.kill_now();
        child.join();
        EXPECT_TRUE(process_running(dup));
+     }},
+    {"thread",
+     ObjectType::kThread,
+     {"thread", "1"},
+     {"hang"},
+     [](Handle dup, ChildProcess& child) {
+       EXPECT_EQ(line_of(child), "hanging");
+       EXPECT_TRUE(thread_running(dup));
+       EXPECT_EQ(wait_one(dup, 0).status, WaitStatus::kTimeout);
+       child.kill_now();
+       EXPECT_EQ(wait_one(dup, 120000).status, WaitStatus::kSignalled);
+       EXPECT_FALSE(thread_running(dup));
      }},
 };
 

@@ -7,7 +7,7 @@
 //   mutex SLOT 0|1 NAME                 open-mutex SLOT NAME
 //   semaphore SLOT INITIAL MAX NAME     open-semaphore SLOT NAME
 //   section SLOT SIZE NAME              open-section SLOT NAME
-//   process SLOT PID                    dup SLOT PID VALUE
+//   process SLOT PID    thread SLOT     dup SLOT PID VALUE
 //   set|reset|pulse|release|close SLOT  release-semaphore SLOT COUNT
 //   wait SLOT TIMEOUT_MS                store-handle SECTION_SLOT OFFSET SLOT
 //   write SECTION_SLOT OFFSET U32       read SECTION_SLOT OFFSET
@@ -32,6 +32,7 @@
 #include "platform/kernel/process.h"
 #include "platform/kernel/section.h"
 #include "platform/kernel/semaphore.h"
+#include "platform/kernel/thread.h"
 #include "platform/kernel/wait.h"
 
 namespace zk = zel::kernel;
@@ -145,6 +146,10 @@ class Script {
     } else if (verb == "process") {
       zk::Handle& h = slot();
       h = zk::open_process(static_cast<uint32_t>(unsigned_number()));
+      report_handle(h);
+    } else if (verb == "thread") {
+      zk::Handle& h = slot();
+      h = zk::open_current_thread();
       report_handle(h);
     } else if (verb == "dup") {
       zk::Handle& h = slot();
