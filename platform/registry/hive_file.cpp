@@ -16,9 +16,10 @@ namespace zel::registry {
 namespace {
 
 constexpr std::string_view kFormatNote =
-    "\"[path]\" starts a key; each line '\"name\" = type data' below it is one of its values.\n"
-    "Types: sz, expand_sz, multi_sz, dword, binary or a type number; data: quoted texts,\n"
-    "a number (dword) or \"hex\" and bytes. Written by the registry library: edit with zelreg.";
+    "A line [path] names a key; the lines \"name\" = type data below it are its values.\n"
+    "Types: sz, expand_sz, multi_sz, dword, binary or a type number. Data: quoted texts,\n"
+    "a number (dword), or hex followed by bytes. Kept by the registry library; zelreg\n"
+    "reads and changes it.";
 
 // A file descriptor closed when it goes out of scope.
 class FileDescriptor {

@@ -238,8 +238,8 @@ std::string formatValue(const Value& value) {
 }
 
 void appendKeyTree(const KeyNode& node, const std::string& path, std::string& out) {
-  // The root is written only when it holds values: its subkeys imply it.
-  if (!path.empty() || !node.values.empty()) {
+  // A key without values is implied by its subkeys; the root always exists.
+  if (!node.values.empty() || (node.subkeys.empty() && !path.empty())) {
     if (!out.empty() && out.back() == '\n') out += '\n';
     out += '[' + path + "]\n";
     for (const Value& value : node.values)

@@ -9,7 +9,9 @@
 //   "Odd" = 11 hex 00 00 00 00 00 00 00 00
 //
 // A "[path]" line names a key by its full path from the hive's root ("[]" is
-// the root); the value lines after it belong to that key. A value line is the
+// the root) and creates it with its parents; the value lines after it belong
+// to that key. Keys without values that have subkeys are not written: their
+// subkeys imply them. A value line is the
 // quoted name, "=", the type (a name or a number) and the data: "hex" and
 // bytes for any type, a number for a 4-byte dword, one quoted text for sz and
 // expand_sz (stored with its NUL), quoted texts for multi_sz (nothing after

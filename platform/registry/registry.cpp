@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "platform/registry/hive_file.h"
+#include "platform/registry/key_edits.h"
 
 namespace zel::registry {
 
@@ -43,20 +44,13 @@ bool exists(const Place& at) {
 
 Status makeKey(const Place& at) {
   if (exists(at)) return Status::kOk;
-  return at.file->update([&](KeyNode& root, bool& changed) {
-    createKey(root, at.names, &changed);
-    return Status::kOk;
-  });
+  return at.file->update(
+      [&](KeyNode& root, bool& changed) { return editCreateKey(root, at.names, changed); });
 }
 
 Status removeKey(const Place& at) {
-  if (at.names.empty()) return Status::kInvalidArgument;  // a hive's root stays
-  return at.file->update([&](KeyNode& root, bool& changed) {
-    const std::vector<std::string> parentNames(at.names.begin(), at.names.end() - 1);
-    KeyNode* parent = findKey(root, parentNames);
-    changed = parent && parent->removeSubkey(at.names.back());
-    return changed ? Status::kOk : Status::kNotFound;
-  });
+  return at.file->update(
+      [&](KeyNode& root, bool& changed) { return editDeleteKey(root, at.names, changed); });
 }
 
 std::optional<Value> query(const Place& at, std::string_view name) {
@@ -72,33 +66,15 @@ Status store(const Place& at, std::string_view name, uint32_t type, ByteView dat
              bool createMissingKey) {
   if (!isValidValueName(name)) return Status::kInvalidArgument;
   return at.file->update([&](KeyNode& root, bool& changed) {
-    KeyNode* key =
-        createMissingKey ? &createKey(root, at.names, &changed) : findKey(root, at.names);
-    if (!key) return Status::kNotFound;
-    if (key->setValue(Value{std::string(name), type, Bytes(data.begin(), data.end())})) {
-      changed = true;
-    }
-    return Status::kOk;
+    return editSetValue(root, at.names,
+                        Value{std::string(name), type, Bytes(data.begin(), data.end())},
+                        createMissingKey, changed);
   });
 }
 
 Status removeValue(const Place& at, std::string_view name) {
-  return at.file->update([&](KeyNode& root, bool& changed) {
-    KeyNode* key = findKey(root, at.names);
-    changed = key && key->removeValue(name);
-    return changed ? Status::kOk : Status::kNotFound;
-  });
-}
-
-bool validText(std::string_view text) {
-  return text.find('\0') == std::string_view::npos;
-}
-
-bool validEntries(const std::vector<std::string>& entries) {
-  for (const std::string& entry : entries) {
-    if (!isValidMultiTextEntry(entry)) return false;
-  }
-  return true;
+  return at.file->update(
+      [&](KeyNode& root, bool& changed) { return editDeleteValue(root, at.names, name, changed); });
 }
 
 std::optional<std::string> textOf(const std::optional<Value>& value) {
@@ -181,8 +157,7 @@ std::optional<Key> Key::createSubkey(std::string_view relativePath) const {
   // Only below a key that still exists, as an open key would allow.
   Status status = file_->update([&](KeyNode& root, bool& changed) {
     if (!find(root)) return Status::kNotFound;
-    createKey(root, *names, &changed);
-    return Status::kOk;
+    return editCreateKey(root, *names, changed);
   });
   if (status != Status::kOk) return std::nullopt;
   return Key(hive_, file_, std::move(*names));
@@ -246,12 +221,12 @@ Status Key::writeNumber(std::string_view name, uint32_t number) const {
 }
 
 Status Key::writeText(std::string_view name, std::string_view text) const {
-  if (!validText(text)) return Status::kInvalidArgument;
+  if (!isValidText(text)) return Status::kInvalidArgument;
   return setValue(name, type::kString, textData(text));
 }
 
 Status Key::writeMultiText(std::string_view name, const std::vector<std::string>& entries) const {
-  if (!validEntries(entries)) return Status::kInvalidArgument;
+  if (!areValidMultiTextEntries(entries)) return Status::kInvalidArgument;
   return setValue(name, type::kMultiString, multiTextData(entries));
 }
 
@@ -303,13 +278,13 @@ Status writeNumber(Hive hive, std::string_view keyPath, std::string_view name, u
 
 Status writeText(Hive hive, std::string_view keyPath, std::string_view name,
                  std::string_view text) {
-  if (!validText(text)) return Status::kInvalidArgument;
+  if (!isValidText(text)) return Status::kInvalidArgument;
   return setValue(hive, keyPath, name, type::kString, textData(text));
 }
 
 Status writeMultiText(Hive hive, std::string_view keyPath, std::string_view name,
                       const std::vector<std::string>& entries) {
-  if (!validEntries(entries)) return Status::kInvalidArgument;
+  if (!areValidMultiTextEntries(entries)) return Status::kInvalidArgument;
   return setValue(hive, keyPath, name, type::kMultiString, multiTextData(entries));
 }
 

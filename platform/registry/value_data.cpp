@@ -79,6 +79,10 @@ std::optional<uint32_t> numberFromData(uint32_t code, ByteView data) {
          static_cast<uint32_t>(data[2]) << 16 | static_cast<uint32_t>(data[3]) << 24;
 }
 
+bool isValidText(std::string_view text) {
+  return text.find('\0') == std::string_view::npos;
+}
+
 Bytes textData(std::string_view text) {
   Bytes data(text.begin(), text.end());
   data.push_back(0);
@@ -99,6 +103,11 @@ std::optional<std::string> exactTextFromData(ByteView data) {
 
 bool isValidMultiTextEntry(std::string_view entry) {
   return !entry.empty() && entry.find('\0') == std::string_view::npos;
+}
+
+bool areValidMultiTextEntries(const std::vector<std::string>& entries) {
+  return std::all_of(entries.begin(), entries.end(),
+                     [](const std::string& entry) { return isValidMultiTextEntry(entry); });
 }
 
 Bytes multiTextData(const std::vector<std::string>& entries) {

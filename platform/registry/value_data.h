@@ -41,7 +41,8 @@ Bytes numberData(uint32_t number);
 // else, so that the caller uses its default.
 std::optional<uint32_t> numberFromData(uint32_t type, ByteView data);
 
-// text must not contain NUL.
+// Texts stored as values must not contain NUL.
+bool isValidText(std::string_view text);
 Bytes textData(std::string_view text);
 // The text up to the first NUL (or all bytes when there is none).
 std::string textFromData(ByteView data);
@@ -50,6 +51,7 @@ std::optional<std::string> exactTextFromData(ByteView data);
 
 // Entries must be non-empty and free of NUL (an empty entry would end the list).
 bool isValidMultiTextEntry(std::string_view entry);
+bool areValidMultiTextEntries(const std::vector<std::string>& entries);
 Bytes multiTextData(const std::vector<std::string>& entries);
 // The entries up to the first empty one; a last entry without its NUL counts.
 std::vector<std::string> multiTextFromData(ByteView data);

@@ -23,10 +23,6 @@ TEST(HiveTextTest, WritesKeysWithTheirValuesInReadableLines) {
   EXPECT_EQ(formatHiveText(sampleTree(), "hive HKLM"),
             "# hive HKLM\n"
             "\n"
-            "[SOFTWARE]\n"
-            "\n"
-            "[SOFTWARE\\Omrex]\n"
-            "\n"
             "[SOFTWARE\\Omrex\\Container]\n"
             "\"AutoScroll\" = dword 1\n"
             "\"\" = sz \"default \\\"text\\\"\"\n"

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <functional>
+
+#include "platform/registry/batch.h"
 #include "platform/registry/hive_location.h"
 #include "platform/registry/hive_text.h"
 #include "platform/registry/tests/registry_dir_fixture.h"
@@ -219,6 +222,56 @@ TEST_F(RegistryApiTest, UnchangedContentIsNotWrittenAgain) {
   struct stat after {};
   ASSERT_EQ(::stat(hiveFile().c_str(), &after), 0);
   EXPECT_EQ(before.st_ino, after.st_ino);
+}
+
+TEST_F(RegistryApiTest, ABatchMakesAllItsChangesInOneWrite) {
+  ASSERT_EQ(writeNumber(Hive::kLocalMachine, "Old", "v", 1), Status::kOk);
+  ASSERT_EQ(writeNumber(Hive::kLocalMachine, kContainer, "Gone", 1), Status::kOk);
+  Batch batch(Hive::kLocalMachine);
+  batch.writeNumber(kContainer, "AutoScroll", 0);
+  batch.writeText(kContainer, "CoreServer", "core");
+  batch.writeMultiText(kContainer, "Addresses", {"a"});
+  batch.setValue(kContainer, "Blob", type::kBinary, Bytes{1});
+  batch.createKey(std::string(kContainer) + "\\HOTKEYS");
+  batch.deleteValue(kContainer, "Gone");
+  batch.deleteValue(kContainer, "Never there");
+  batch.deleteKey("Old");
+  batch.deleteKey("Never\\There");
+  ASSERT_EQ(batch.commit(), Status::kOk);
+
+  const KeyNode disk = onDisk();
+  const KeyNode* container = findKey(disk, *splitKeyPath(kContainer));
+  ASSERT_NE(container, nullptr);
+  std::vector<std::string> names;
+  for (const Value& value : container->values)
+    names.push_back(value.name);
+  EXPECT_EQ(names, (std::vector<std::string>{"AutoScroll", "CoreServer", "Addresses", "Blob"}));
+  EXPECT_NE(container->findSubkey("HOTKEYS"), nullptr);
+  EXPECT_EQ(disk.findSubkey("Old"), nullptr);
+  // Committed changes are forgotten.
+  EXPECT_EQ(batch.commit(), Status::kOk);
+}
+
+TEST_F(RegistryApiTest, AMalformedChangeKeepsTheWholeBatchFromBeingWritten) {
+  struct Case {
+    const char* what;
+    std::function<void(Batch&)> spoil;
+  };
+  const Case cases[] = {
+      {"bad path", [](Batch& b) { b.writeNumber("A\\\\B", "v", 1); }},
+      {"bad name", [](Batch& b) { b.writeNumber("K", std::string_view("a\0b", 3), 1); }},
+      {"text with NUL", [](Batch& b) { b.writeText("K", "t", std::string_view("a\0b", 3)); }},
+      {"empty entry", [](Batch& b) { b.writeMultiText("K", "m", {""}); }},
+      {"the root", [](Batch& b) { b.deleteKey(""); }},
+  };
+  for (const Case& c : cases) {
+    Batch batch(Hive::kLocalMachine);
+    batch.writeNumber("K", "first", 1);
+    c.spoil(batch);
+    batch.writeNumber("K", "last", 1);
+    EXPECT_EQ(batch.commit(), Status::kInvalidArgument) << c.what;
+    EXPECT_FALSE(std::filesystem::exists(hiveFile())) << c.what;
+  }
 }
 
 TEST(HiveLocationTest, DefaultsWithoutTheOverride) {

@@ -88,8 +88,6 @@ TEST_F(ZelregTest, ExportWritesAHiveFileOfTheKeyTree) {
   EXPECT_EQ(text,
             "# zel registry export of HKCR\\CLSID (hive HKEY_CLASSES_ROOT)\n"
             "\n"
-            "[CLSID]\n"
-            "\n"
             "[CLSID\\{A}]\n"
             "\"\" = sz \"Thing\"\n"
             "\n"
