@@ -71,12 +71,14 @@ function(zel_fuzz name)
 endfunction()
 
 # zel_bench(name SOURCES ... [LINK ...]): a benchmark program, never run by ctest.
+# With ZEL_BUILD_BENCH off it is declared but not built by default.
 function(zel_bench name)
-  if(NOT ZEL_BUILD_BENCH)
-    return()
-  endif()
   cmake_parse_arguments(ARG "" "" "SOURCES;LINK" ${ARGN})
-  add_executable(${name} ${ARG_SOURCES})
+  if(ZEL_BUILD_BENCH)
+    add_executable(${name} ${ARG_SOURCES})
+  else()
+    add_executable(${name} EXCLUDE_FROM_ALL ${ARG_SOURCES})
+  endif()
   target_link_libraries(${name} PRIVATE zel_warnings ${ARG_LINK})
   target_include_directories(${name} PRIVATE "${CMAKE_SOURCE_DIR}")
 endfunction()

@@ -81,7 +81,7 @@ void printSessionFigures(ClientHandle handle) {
   uint32_t tick = 0;
   uint32_t flags = 0;
   char text[512];
-  while (ReadLogMessage(handle, &tick, &flags, text, sizeof text) == 1) {
+  while (ReadLogMessage(handle, &tick, &flags, text, sizeof text) >= 0) {
     std::printf("  log [%08X] %s\n", flags, text);
   }
 }
