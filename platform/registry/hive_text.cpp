@@ -1,6 +1,8 @@
 #include "platform/registry/hive_text.h"
 
 #include <cstdint>
+#include <map>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -109,6 +111,56 @@ class LineReader {
  private:
   std::string_view line_;
   size_t pos_ = 0;
+};
+
+struct NameLess {
+  bool operator()(const std::string& a, const std::string& b) const {
+    return compareNames(a, b) < 0;
+  }
+};
+
+// The tree being read, indexed by name so that a file of many keys and values
+// in any order is read in O(n log n); a name met again merges with the first.
+struct ReadingKey {
+  std::string name;
+  std::vector<Value> values;
+  std::map<std::string, size_t, NameLess> valueIndex;  // into values
+  std::map<std::string, std::unique_ptr<ReadingKey>, NameLess> subkeys;
+
+  ReadingKey& descendant(const std::vector<std::string>& names) {
+    ReadingKey* key = this;
+    for (const std::string& subkeyName : names) {
+      std::unique_ptr<ReadingKey>& subkey = key->subkeys[subkeyName];
+      if (!subkey) {
+        subkey = std::make_unique<ReadingKey>();
+        subkey->name = subkeyName;
+      }
+      key = subkey.get();
+    }
+    return *key;
+  }
+
+  // A later value of a name replaces the earlier one in its place.
+  void setValue(Value value) {
+    const auto [it, added] = valueIndex.try_emplace(value.name, values.size());
+    if (added) {
+      values.push_back(std::move(value));
+    } else {
+      values[it->second].type = value.type;
+      values[it->second].data = std::move(value.data);
+    }
+  }
+
+  // Recursion is bounded by the depth limit of key paths.
+  KeyNode toKeyNode() && {
+    KeyNode node;
+    node.name = std::move(name);
+    node.values = std::move(values);
+    node.subkeys.reserve(subkeys.size());
+    for (auto& entry : subkeys)
+      node.subkeys.push_back(std::move(*entry.second).toKeyNode());
+    return node;
+  }
 };
 
 bool isTextType(uint32_t code) {
@@ -266,7 +318,8 @@ std::string formatHiveText(const KeyNode& root, std::string_view headerComment) 
 ParsedHive parseHiveText(std::string_view text) {
   ParsedHive parsed;
   parsed.endsInNewline = text.empty() || text.back() == '\n';
-  KeyNode* current = &parsed.root;
+  ReadingKey root;
+  ReadingKey* current = &root;
   while (!text.empty()) {
     const size_t cut = text.find('\n');
     std::string_view line = text.substr(0, cut);
@@ -279,12 +332,8 @@ ParsedHive parseHiveText(std::string_view text) {
       if (line.size() >= 2 && line.back() == ']') {
         names = splitKeyPath(line.substr(1, line.size() - 2));
       }
-      if (names) {
-        current = &createKey(parsed.root, *names);
-      } else {
-        current = nullptr;
-        ++parsed.badLines;
-      }
+      current = names ? &root.descendant(*names) : nullptr;
+      if (!names) ++parsed.badLines;
       continue;
     }
     std::optional<Value> value;
@@ -295,6 +344,7 @@ ParsedHive parseHiveText(std::string_view text) {
       ++parsed.badLines;
     }
   }
+  parsed.root = std::move(root).toKeyNode();
   return parsed;
 }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "platform/registry/value_data.h"
 
 namespace zel::registry {
@@ -147,6 +149,25 @@ TEST(HiveTextTest, LaterValueOfTheSameNameWins) {
   ASSERT_EQ(key->values.size(), 1u);
   EXPECT_EQ(key->values[0].name, "A");
   EXPECT_EQ(key->values[0].data, numberData(2));
+}
+
+// A quadratic reader would not finish within the test's time-out.
+TEST(HiveTextTest, ManyKeysAndValuesInAnyOrderAreReadWhole) {
+  constexpr int kCount = 100000;
+  std::string text = "[Values]\n";
+  for (int i = 0; i < kCount; ++i)
+    text += "\"v" + std::to_string(i) + "\" = dword 1\n";
+  for (int i = kCount; i > 0; --i)
+    text += "[Keys\\k" + std::to_string(i) + "]\n";
+  const ParsedHive parsed = parseHiveText(text);
+  EXPECT_TRUE(parsed.clean());
+  EXPECT_EQ(findKey(parsed.root, {"Values"})->values.size(), static_cast<size_t>(kCount));
+  const KeyNode* keys = findKey(parsed.root, {"Keys"});
+  ASSERT_EQ(keys->subkeys.size(), static_cast<size_t>(kCount));
+  EXPECT_EQ(keys->subkeys.front().name, "k1");
+  EXPECT_TRUE(std::is_sorted(
+      keys->subkeys.begin(), keys->subkeys.end(),
+      [](const KeyNode& a, const KeyNode& b) { return compareNames(a.name, b.name) < 0; }));
 }
 
 }  // namespace
