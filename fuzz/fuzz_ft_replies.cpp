@@ -1,12 +1,14 @@
 // Runs every decoder of the file-transfer messages over arbitrary bytes: the
 // input is cut into messages by their length fields, as a receiver does, and
 // each message goes through routing, every reply decoder, the listing
-// decoder for both entry kinds, and the data-stream checker.
+// decoder for both entry kinds, the icon image unpacker and bitmap records,
+// and the data-stream checker.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <span>
 
+#include "ftengine/wire/ft_icon_image.h"
 #include "ftengine/wire/ft_protocol.h"
 #include "ftengine/wire/ft_replies.h"
 #include "ftengine/wire/ft_stream_messages.h"
@@ -40,7 +42,19 @@ void decodeAll(std::span<const std::uint8_t> m, DataStreamChecker& checker) {
   auto drive = decodeDriveInfoReply(m);
   if (drive.body) checkSpanInside(drive.body->record, m);
   auto icon = decodeIconReply(m, 32768);
-  if (icon.body) checkSpanInside(icon.body->image, m);
+  if (icon.body) {
+    checkSpanInside(icon.body->image, m);
+    IconImage image = unpackIconImage(icon.body->image);
+    if (image.bytes.size() > FT_ICON_IMAGE_LIMIT) std::abort();
+    std::span<const std::uint8_t> area(image.bytes);
+    for (int i = 0; i < 4; ++i) {
+      IconBitmap bmp;
+      std::size_t used = decodeIconBitmap(area, bmp);
+      if (used == 0) break;
+      checkSpanInside(bmp.pixels, area);
+      area = area.subspan(used);
+    }
+  }
   auto files = decodeListingReply(m, EntryKind::File, 32768);
   if (files.body) {
     for (const auto& e : files.body->files)
