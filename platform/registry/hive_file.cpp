@@ -188,7 +188,7 @@ Status HiveFile::keepCorruptCopyLocked() {
   return Status::kStoreError;
 }
 
-Status HiveFile::replaceFile(const KeyNode& root, mode_t mode) {
+Status HiveFile::replaceFile(KeyNode root, mode_t mode) {
   const std::string header = "zel registry hive " + std::string(hiveShortName(hive_)) + " (" +
                              std::string(hiveLongName(hive_)) + ")\n" + std::string(kFormatNote);
   const std::string text = formatHiveText(root, header);
@@ -215,7 +215,7 @@ Status HiveFile::replaceFile(const KeyNode& root, mode_t mode) {
   std::lock_guard state(stateMutex_);
   forgetLocked();
   if (::fstat(fd.get(), &st) == 0) {
-    root_ = std::make_shared<const KeyNode>(root);
+    root_ = std::make_shared<const KeyNode>(std::move(root));
     identity_ = Identity{st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim};
     mode_ = mode;
     heldFd_ = fd.release();
@@ -252,7 +252,7 @@ Status HiveFile::update(const Change& change) {
     }
     if (identity_) mode = mode_;
   }
-  return replaceFile(next, mode);
+  return replaceFile(std::move(next), mode);
 }
 
 std::shared_ptr<HiveFile> hiveFileFor(Hive hive) {

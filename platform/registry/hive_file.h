@@ -59,7 +59,7 @@ class HiveFile {
   int refreshLocked();
   void forgetLocked();
   Status keepCorruptCopyLocked();
-  Status replaceFile(const KeyNode& root, mode_t mode);
+  Status replaceFile(KeyNode root, mode_t mode);
 
   const Hive hive_;
   const HiveLocation location_;
