@@ -4,90 +4,9 @@
 #include <optional>
 #include <vector>
 
-#include "gdi/realized_brush.h"
-#include "gdi/rop3.h"
-#include "gdi/row_buffer.h"
-#include "gdi/row_convert.h"
+#include "gdi/transfer_rows.h"
 
 namespace zel::gdi {
-namespace {
-
-// Rows of the destination as raw values: 32-bit surfaces are worked on in
-// place, others through a scratch row.
-class DestRows {
- public:
-  DestRows(Surface& s, int32_t x, int32_t n)
-      : s_(s), x_(x), n_(n), direct_(s.bitsPerPixel() == 32) {
-    if (!direct_) buf_.resize(size_t(n));
-  }
-  uint32_t* load(int32_t y) {
-    if (direct_) return s_.row32(y) + x_;
-    s_.readRow(y, x_, n_, buf_.data());
-    return buf_.data();
-  }
-  void store(int32_t y) {
-    if (!direct_) s_.writeRow(y, x_, n_, buf_.data());
-  }
-
- private:
-  Surface& s_;
-  int32_t x_, n_;
-  bool direct_;
-  RowBuffer<uint32_t> buf_;
-};
-
-// Applies one row of an operation, honouring a pattern mask when the brush
-// leaves some pixels alone.
-struct RowOp {
-  RopRow kernel;
-  const RealizedBrush* brush;
-  bool usesPattern;
-  bool masked;
-  RowBuffer<uint32_t> pattern, result;
-  RowBuffer<uint8_t> mask;
-
-  RowOp(uint8_t index, const RealizedBrush* b, int32_t n)
-      : kernel(ropKernel(index, !b || b->solid())),
-        brush(b),
-        usesPattern(ropUsesPattern(index) && b && !b->solid()),
-        masked(ropUsesPattern(index) && b && b->masked()) {
-    if (usesPattern) pattern.resize(size_t(n));
-    if (masked) {
-      mask.resize(size_t(n));
-      result.resize(size_t(n));
-    }
-  }
-
-  void apply(uint32_t* d, const uint32_t* s, int32_t y, int32_t x, int32_t n) {
-    const uint32_t solid = brush ? brush->solidValue() : 0;
-    if (usesPattern) brush->row(y, x, n, pattern.data(), masked ? mask.data() : nullptr);
-    if (!masked) {
-      kernel(d, s, pattern.data(), solid, size_t(n));
-      return;
-    }
-    std::copy_n(d, n, result.data());
-    kernel(result.data(), s, pattern.data(), solid, size_t(n));
-    for (int32_t k = 0; k < n; ++k) {
-      if (mask[size_t(k)]) d[k] = result[size_t(k)];
-    }
-  }
-};
-
-// Destination rectangle clipped; false when nothing is left.
-bool clipDest(const DeviceContext& dc, int64_t x, int64_t y, int64_t w, int64_t h, Rect* out) {
-  if (w < 0) {
-    x += w;
-    w = -w;
-  }
-  if (h < 0) {
-    y += h;
-    h = -h;
-  }
-  *out = Rect::fromSize(x, y, w, h).intersect(dc.clipBox());
-  return !out->empty();
-}
-
-}  // namespace
 
 bool patBlt(DeviceContext& dc, int32_t x, int32_t y, int32_t width, int32_t height, uint32_t rop) {
   const uint8_t index = ropIndex(rop);
@@ -100,28 +19,10 @@ bool bitBlt(DeviceContext& dst, int32_t x, int32_t y, int32_t width, int32_t hei
   const uint8_t index = ropIndex(rop);
   const bool usesSource = ropUsesSource(index);
   if (usesSource && !src) return false;
-  int64_t x0 = x, y0 = y, w = width, h = height, sx0 = sx, sy0 = sy;
-  if (w < 0) {
-    x0 += w;
-    sx0 += w;
-    w = -w;
-  }
-  if (h < 0) {
-    y0 += h;
-    sy0 += h;
-    h = -h;
-  }
-  Rect r;
-  if (!clipDest(dst, x0, y0, w, h, &r)) return true;
-  if (usesSource) {
-    // Keep only destination pixels whose source lies inside the source.
-    const Rect srcInDest = src->surface().bounds();
-    const int64_t dx = x0 - sx0, dy = y0 - sy0;
-    const Rect mapped = Rect::fromSize(int64_t(srcInDest.left) + dx, int64_t(srcInDest.top) + dy,
-                                       srcInDest.width(), srcInDest.height());
-    r = r.intersect(mapped);
-    if (r.empty()) return true;
-  }
+  int64_t dx = 0, dy = 0;
+  const Rect r = clipTransfer(dst, x, y, width, height, usesSource ? &src->surface() : nullptr, sx,
+                              sy, &dx, &dy);
+  if (r.empty()) return true;
   std::optional<RealizedBrush> brush;
   if (ropUsesPattern(index)) {
     brush.emplace(dst);
@@ -129,20 +30,9 @@ bool bitBlt(DeviceContext& dst, int32_t x, int32_t y, int32_t width, int32_t hei
   }
   Surface& d = dst.surface();
   const int32_t n = int32_t(r.width());
-  const int64_t srcX = usesSource ? r.left - (x0 - sx0) : 0;
-  const int64_t srcYOffset = usesSource ? (y0 - sy0) : 0;
-
-  std::optional<RowConverter> convert;
   const Surface* s = usesSource ? &src->surface() : nullptr;
-  if (usesSource) convert.emplace(*src, dst);
-  const bool sameSurface = s == &d;
-  const bool directSource =
-      usesSource && !sameSurface && convert->identity() && s->bitsPerPixel() == 32;
-  RowBuffer<uint32_t> srcRaw, srcRow;
-  if (usesSource && !directSource) {
-    srcRaw.resize(size_t(n));
-    srcRow.resize(size_t(n));
-  }
+  std::optional<SourceRows> source;
+  if (usesSource) source.emplace(*src, dst, r.left - dx, dy, n);
 
   RowOp op(index, brush ? &*brush : nullptr, n);
   // Whole rows of contiguous 32-bit surfaces without a pattern row are one
@@ -152,9 +42,9 @@ bool bitBlt(DeviceContext& dst, int32_t x, int32_t y, int32_t width, int32_t hei
            surf.stride() == size_t(surf.width()) * 4;
   };
   if (contiguous(d, r.left) && !op.usesPattern && !op.masked &&
-      (!usesSource || (directSource && contiguous(*s, srcX)))) {
+      (!usesSource || (source->direct() && contiguous(*s, r.left - dx)))) {
     const size_t pixels = size_t(n) * size_t(r.height());
-    const uint32_t* sp = usesSource ? s->row32(int32_t(r.top - srcYOffset)) : nullptr;
+    const uint32_t* sp = usesSource ? s->row32(int32_t(r.top - dy)) : nullptr;
     uint32_t* dp = d.row32(r.top);
     if (d.topDown() && (!usesSource || s->topDown())) {
       op.kernel(dp, sp, nullptr, brush ? brush->solidValue() : 0, pixels);
@@ -163,20 +53,10 @@ bool bitBlt(DeviceContext& dst, int32_t x, int32_t y, int32_t width, int32_t hei
   }
   DestRows rows(d, r.left, n);
   // Walk upwards when copying down within one surface.
-  const bool upward = sameSurface && srcYOffset > 0;
+  const bool upward = s == &d && dy > 0;
   for (int32_t i = 0; i < int32_t(r.height()); ++i) {
     const int32_t yy = upward ? r.bottom - 1 - i : r.top + i;
-    const uint32_t* sp = nullptr;
-    if (usesSource) {
-      const int32_t syy = int32_t(yy - srcYOffset);
-      if (directSource) {
-        sp = s->row32(syy) + srcX;
-      } else {
-        s->readRow(syy, int32_t(srcX), n, srcRaw.data());
-        convert->convert(srcRaw.data(), srcRow.data(), size_t(n));
-        sp = srcRow.data();
-      }
-    }
+    const uint32_t* sp = source ? source->load(yy) : nullptr;
     uint32_t* dp = rows.load(yy);
     op.apply(dp, sp, yy, r.left, n);
     rows.store(yy);
@@ -193,48 +73,6 @@ bool stretchBlt(DeviceContext& dst, int32_t x, int32_t y, int32_t width, int32_t
   return stretchSurface(dst, x, y, width, height, src->surface(), src->bkColor(), sx, sy, srcWidth,
                         srcHeight, rop);
 }
-
-namespace {
-
-// For each destination column (or row) of a stretch, the first source index
-// and how many source pixels fall on it; -1 marks a source outside the
-// surface.
-struct Mapping {
-  std::vector<int32_t> first;
-  std::vector<int32_t> count;
-};
-
-Mapping mapAxis(int64_t dstLen, int64_t srcStart, int64_t srcLen, bool mirror, int64_t from,
-                int64_t to, int32_t srcLimit) {
-  Mapping m;
-  m.first.resize(size_t(to - from));
-  m.count.resize(size_t(to - from));
-  for (int64_t i = from; i < to; ++i) {
-    int64_t a = i * srcLen / dstLen;
-    int64_t b = (i + 1) * srcLen / dstLen;
-    if (b <= a) b = a + 1;
-    if (mirror) {
-      const int64_t na = srcLen - b, nb = srcLen - a;
-      a = na;
-      b = nb;
-    }
-    a += srcStart;
-    b += srcStart;
-    a = std::max<int64_t>(a, 0);
-    b = std::min<int64_t>(b, srcLimit);
-    const size_t k = size_t(i - from);
-    if (b <= a) {
-      m.first[k] = -1;
-      m.count[k] = 0;
-    } else {
-      m.first[k] = int32_t(a);
-      m.count[k] = int32_t(b - a);
-    }
-  }
-  return m;
-}
-
-}  // namespace
 
 bool stretchSurface(DeviceContext& dst, int32_t x, int32_t y, int32_t width, int32_t height,
                     const Surface& s, ColorRef srcBk, int32_t sx, int32_t sy, int32_t srcWidth,

@@ -39,4 +39,20 @@ bool stretchSurface(DeviceContext& dst, int32_t x, int32_t y, int32_t width, int
                     const Surface& src, ColorRef srcBk, int32_t sx, int32_t sy, int32_t srcWidth,
                     int32_t srcHeight, uint32_t rop);
 
+// A transfer in which a monochrome mask picks, pixel by pixel, one of two
+// operations: a four-operand code holds the foreground operation (for mask
+// bits of 1) in bits 16..23 and the background operation (for mask bits of 0)
+// in bits 24..31. Mask pixel (mx, my) goes with destination pixel (x, y).
+// Without a mask this is bitBlt with the foreground operation. Fails for a
+// mask that is not monochrome, a missing source that an operation needs, or a
+// negative size; the part outside the mask is not drawn.
+bool maskBlt(DeviceContext& dst, int32_t x, int32_t y, int32_t width, int32_t height,
+             const DeviceContext* src, int32_t sx, int32_t sy, const Surface* mask, int32_t mx,
+             int32_t my, uint32_t rop4);
+
+// The four-operand code of a foreground and a background operation.
+constexpr uint32_t makeRop4(uint32_t foreground, uint32_t background) {
+  return ((background << 8) & 0xFF000000u) | (foreground & 0x00FFFFFFu);
+}
+
 }  // namespace zel::gdi
