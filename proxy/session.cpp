@@ -10,6 +10,7 @@
 #include "platform/kernel/mutex.h"
 #include "platform/kernel/section.h"
 #include "platform/system/tick_count.h"
+#include "proxy/view_routing.h"
 #include "shared/object_names.h"
 
 namespace zel::proxy {
@@ -209,15 +210,49 @@ void Session::notifyAll(int32_t code) {
     notify(channel, code);
 }
 
+void Session::deliverFromAgent(std::span<const uint8_t> body) {
+  RoutedBody routed = routeViewBody(body);
+  switch (routed.kind) {
+    case RoutedBody::Kind::kChannel:
+      routeMessage(routed.channel, routed.body);
+      break;
+    case RoutedBody::Kind::kNamesUpdate: {
+      auto store = [](char* field, size_t size, const std::string& text) {
+        size_t length = std::min(text.size(), size - 1);
+        std::memcpy(field, text.data(), length);
+        std::memset(field + length, 0, size - length);
+      };
+      {
+        std::lock_guard lock(queueLock_);
+        store(area_->machineName, sizeof area_->machineName, routed.machineName);
+        store(area_->userName, sizeof area_->userName, routed.userName);
+      }
+      notifyAll(shared::notification::kNamesChanged);
+      if (!routed.body.empty()) routeMessage(routed.channel, routed.body);
+      break;
+    }
+    case RoutedBody::Kind::kLogRecords:
+      for (AgentLogRecord& record : routed.records)
+        log_.add(record.flags, std::move(record.text));
+      break;
+    case RoutedBody::Kind::kDropped:
+      break;
+  }
+}
+
 std::string Session::displayName() const {
+  std::unique_lock lock(queueLock_);
   std::string name = boundedText(area_->machineName, sizeof area_->machineName);
+  lock.unlock();
   if (name.empty()) name = descriptiveName_;
   if (name.size() >= shared::kRecordTextSize) name.resize(shared::kRecordTextSize - 1);
   return lowerCased(std::move(name));
 }
 
 std::string Session::userName() const {
+  std::unique_lock lock(queueLock_);
   std::string name = boundedText(area_->userName, sizeof area_->userName);
+  lock.unlock();
   if (name.size() >= shared::kRecordTextSize) name.resize(shared::kRecordTextSize - 1);
   return name;
 }

@@ -83,6 +83,9 @@ class Session {
   // into every open channel's queue.
   void notify(int channel, int32_t code);
   void notifyAll(int32_t code);
+  // Routes one body received from the agent: to its channel, or, for the
+  // agent's own records on channel 4, into the names and the log.
+  void deliverFromAgent(std::span<const uint8_t> body);
 
   // Answers the request waiting in the session area and sets the reply event.
   void handleRequest();
