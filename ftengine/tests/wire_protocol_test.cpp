@@ -196,3 +196,26 @@ TEST(StatusNames, EveryOwnCodeHasItsName) {
 
 }  // namespace
 }  // namespace zel::ftengine
+
+namespace zel::ftengine {
+namespace {
+
+TEST(Header, WritesAndReadsOnlyTheFieldsThatFit) {
+  std::vector<std::uint8_t> full(15);
+  writeHeader(full, FtHeader{129, 15, 0x01020304, -2, 0xA0B0C0D0});
+  EXPECT_EQ(full, (std::vector<std::uint8_t>{129, 15, 0, 4, 3, 2, 1, 0xFE, 0xFF, 0xFF, 0xFF, 0xD0,
+                                             0xC0, 0xB0, 0xA0}));
+  FtHeader back = readHeader(full);
+  EXPECT_EQ(back.session, 0x01020304u);
+  EXPECT_EQ(back.status, -2);
+  EXPECT_EQ(back.ref, 0xA0B0C0D0u);
+  std::vector<std::uint8_t> seven(7);
+  writeHeader(seven, FtHeader{129, 7, 5, 1, 1});  // no room for status and ref
+  FtHeader shortBack = readHeader(seven);
+  EXPECT_EQ(shortBack.session, 5u);
+  EXPECT_EQ(shortBack.status, 0);
+  EXPECT_EQ(shortBack.ref, 0u);
+}
+
+}  // namespace
+}  // namespace zel::ftengine

@@ -10,11 +10,12 @@ using wire::loadU32;
 
 void writeHeader(std::span<std::uint8_t> message, const FtHeader& header) {
   std::uint8_t* p = message.data();
-  p[0] = header.op;
-  wire::storeU16(p + 1, header.length);
-  wire::storeU32(p + 3, header.session);
-  wire::storeI32(p + 7, header.status);
-  wire::storeU32(p + 11, header.ref);
+  const std::size_t size = message.size();
+  if (size >= 1) p[0] = header.op;
+  if (size >= 3) wire::storeU16(p + 1, header.length);
+  if (size >= FT_MIN_MESSAGE) wire::storeU32(p + 3, header.session);
+  if (size >= 11) wire::storeI32(p + 7, header.status);
+  if (size >= FT_HEADER_SIZE) wire::storeU32(p + 11, header.ref);
 }
 
 FtHeader readHeader(std::span<const std::uint8_t> message) {

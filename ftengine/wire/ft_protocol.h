@@ -80,7 +80,8 @@ struct FtHeader {
   std::uint32_t ref = 0;
 };
 
-// Writes the 15-byte header at the start of message (which must hold it).
+// Writes the header at the start of message; of a message shorter than the
+// header only the fields that fit.
 void writeHeader(std::span<std::uint8_t> message, const FtHeader& header);
 
 // Reads the header fields that the message holds; fields beyond its length
