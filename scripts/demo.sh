@@ -11,7 +11,7 @@ cd "$here"
 build="${ZEL_DEMO_BUILD_DIR:-build/demo}"
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEL_BUILD_TESTS=OFF \
   -DZEL_BUILD_BENCH=OFF >/dev/null
-cmake --build "$build" -j "$(nproc)" --target zelagent zelquery zelrelay
+cmake --build "$build" -j "$(nproc)" --target zelagent zelquery zelrelay zelreg
 
 bin="$(cd "$build/bin" && pwd)"
 # A namespace of its own, so the demo's proxy never meets another one.
