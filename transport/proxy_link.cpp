@@ -145,21 +145,8 @@ bool ProxyLink::findOrStart(const std::function<void()>& proxyLost) {
 GlobalReply ProxyLink::request(int32_t code, const std::function<void(shared::GlobalArea&)>& write,
                                const std::function<void(const shared::GlobalArea&)>& read,
                                GlobalTimeouts timeouts, kernel::Handle abort) {
-  GlobalReply reply;
-  if (area_ == nullptr) return reply;
-  if (!acquired(waitOnProxy(mutex_, process_, abort, timeouts.areaMs))) return reply;
-  drainStaleSignal(replyEvent_);
-  area_->code = code;
-  if (write) write(*area_);
-  kernel::set_event(requestEvent_);
-  if (waitOnProxy(replyEvent_, process_, kernel::kNullHandle, timeouts.replyMs) ==
-      WaitOutcome::kObject) {
-    reply.answered = true;
-    reply.status = area_->code;
-    if (read) read(*area_);
-  }
-  kernel::release_mutex(mutex_);
-  return reply;
+  return runAreaRequest(area_, {mutex_, requestEvent_, replyEvent_, process_}, code, write, read,
+                        timeouts, abort);
 }
 
 }  // namespace zel::transport

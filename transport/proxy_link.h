@@ -9,21 +9,16 @@
 
 #include "platform/kernel/handle.h"
 #include "shared/global_area.h"
+#include "transport/proxy_waits.h"
 
 namespace zel::transport {
 
 // Waits of a global request: for the global mutex, then for the reply.
-struct GlobalTimeouts {
-  uint32_t areaMs;
-  uint32_t replyMs;
-};
+using GlobalTimeouts = RequestTimeouts;
 inline constexpr GlobalTimeouts kOpenTimeouts{40000, 30000};
 inline constexpr GlobalTimeouts kGlobalTimeouts{10000, 10000};
 
-struct GlobalReply {
-  bool answered = false;  // false: no area, proxy gone, aborted or timed out
-  int32_t status = -1;    // the proxy's status, when answered
-};
+using GlobalReply = ProxyReply;
 
 class ProxyLink {
  public:

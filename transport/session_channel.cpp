@@ -107,23 +107,8 @@ SessionReply SessionChannel::request(int32_t code,
                                      const std::function<void(shared::SessionArea&)>& write,
                                      const std::function<void(const shared::SessionArea&)>& read,
                                      SessionTimeouts timeouts) {
-  SessionReply reply;
-  if (area_ == nullptr) return reply;
-  if (!acquired(waitOnProxy(mutex_, proxyProcess_, kernel::kNullHandle, timeouts.areaMs))) {
-    return reply;
-  }
-  drainStaleSignal(replyEvent_);
-  area_->code = code;
-  if (write) write(*area_);
-  kernel::set_event(requestEvent_);
-  if (waitOnProxy(replyEvent_, proxyProcess_, kernel::kNullHandle, timeouts.replyMs) ==
-      WaitOutcome::kObject) {
-    reply.answered = true;
-    reply.status = area_->code;
-    if (read) read(*area_);
-  }
-  kernel::release_mutex(mutex_);
-  return reply;
+  return runAreaRequest(area_, {mutex_, requestEvent_, replyEvent_, proxyProcess_}, code, write,
+                        read, timeouts);
 }
 
 uint32_t SessionChannel::transact(uint8_t* buffer, uint32_t requestLength, uint32_t maxReply,

@@ -10,20 +10,15 @@
 #include "platform/kernel/handle.h"
 #include "shared/client_address.h"
 #include "shared/session_area.h"
+#include "transport/proxy_waits.h"
 
 namespace zel::transport {
 
-struct SessionTimeouts {
-  uint32_t areaMs;
-  uint32_t replyMs;
-};
+using SessionTimeouts = RequestTimeouts;
 inline constexpr SessionTimeouts kSessionTimeouts{10000, 10000};
 inline constexpr SessionTimeouts kSendTimeouts{30000, 30000};
 
-struct SessionReply {
-  bool answered = false;
-  int32_t status = -1;
-};
+using SessionReply = ProxyReply;
 
 class SessionChannel {
  public:

@@ -152,17 +152,18 @@ void end_event_wait(LocalObject& event, WaitSlot& slot) {
 
 }  // namespace detail
 
-using detail::CreateSpec;
 using detail::EventState;
+using detail::ObjectBlueprint;
 using detail::ObjectRecord;
 
 Handle create_event(EventReset reset, bool initially_signalled, std::string_view name,
                     bool* existed) {
-  CreateSpec spec{ObjectType::kEvent, 0, [&](ObjectRecord& record) {
-                    record.state.event.manual_reset = reset == EventReset::kManual ? 1 : 0;
-                    record.state.event.signalled = initially_signalled ? 1 : 0;
-                  }};
-  return detail::create_object(spec, name, existed);
+  ObjectBlueprint blueprint{ObjectType::kEvent, 0, [&](ObjectRecord& record) {
+                              record.state.event.manual_reset =
+                                  reset == EventReset::kManual ? 1 : 0;
+                              record.state.event.signalled = initially_signalled ? 1 : 0;
+                            }};
+  return detail::create_object(blueprint, name, existed);
 }
 
 Handle open_event(std::string_view name) {

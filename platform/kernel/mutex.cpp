@@ -79,17 +79,17 @@ TakeOutcome try_take_mutex(const ObjectPtr& mutex, WaitSlot& slot) {
 
 }  // namespace detail
 
-using detail::CreateSpec;
+using detail::ObjectBlueprint;
 using detail::ObjectPtr;
 using detail::ObjectRecord;
 
 Handle create_mutex(bool initially_owned, std::string_view name, bool* existed) {
-  CreateSpec spec{ObjectType::kMutex, 0, [&](ObjectRecord& record) {
-                    record.state.mutex = detail::MutexState{};
-                    if (initially_owned) detail::make_caller_owner(record.state.mutex);
-                  }};
+  ObjectBlueprint blueprint{ObjectType::kMutex, 0, [&](ObjectRecord& record) {
+                              record.state.mutex = detail::MutexState{};
+                              if (initially_owned) detail::make_caller_owner(record.state.mutex);
+                            }};
   bool found = false;
-  Handle handle = detail::create_object(spec, name, &found);
+  Handle handle = detail::create_object(blueprint, name, &found);
   if (handle == kNullHandle) return kNullHandle;
   if (existed != nullptr) *existed = found;
   if (initially_owned && !found) {

@@ -306,7 +306,7 @@ Handle adopt(int fd, ObjectRecord* record) {
   return id;
 }
 
-Handle create_new(NamespaceLock& lock, const CreateSpec& spec, std::string_view name,
+Handle create_new(NamespaceLock& lock, const ObjectBlueprint& blueprint, std::string_view name,
                   const std::string& link_name) {
   Handle id = kNullHandle;
   int fd = create_id_file(lock, id);
@@ -317,10 +317,10 @@ Handle create_new(NamespaceLock& lock, const CreateSpec& spec, std::string_view 
     set_last_error(error, err);
     return kNullHandle;
   };
-  if (spec.data_size > static_cast<uint64_t>(INT64_MAX) - kRecordSize) {
+  if (blueprint.data_size > static_cast<uint64_t>(INT64_MAX) - kRecordSize) {
     return fail(Error::kInvalidParameter, 0);
   }
-  if (ftruncate(fd, static_cast<off_t>(kRecordSize + spec.data_size)) != 0) {
+  if (ftruncate(fd, static_cast<off_t>(kRecordSize + blueprint.data_size)) != 0) {
     int err = errno;
     return fail(err == EFBIG || err == ENOSPC ? Error::kOutOfResources : Error::kSystem, err);
   }
@@ -329,13 +329,13 @@ Handle create_new(NamespaceLock& lock, const CreateSpec& spec, std::string_view 
   if (record == nullptr) return fail(Error::kSystem, errno);
   record->magic = kRecordMagic;
   record->version = kRecordVersion;
-  record->type = spec.type;
+  record->type = blueprint.type;
   record->id = id;
   init_guard(record->guard);
   std::memcpy(record->link_name, link_name.data(), link_name.size());
   record->name_length = static_cast<uint32_t>(name.size());
   if (!name.empty()) std::memcpy(record->name, name.data(), name.size());
-  if (spec.init) spec.init(*record);
+  if (blueprint.init) blueprint.init(*record);
   if (!link_name.empty() &&
       ::linkat(lock.dir_fd(), id_file_name(id).c_str(), lock.dir_fd(), link_name.c_str(), 0) != 0) {
     int err = errno;
@@ -412,13 +412,13 @@ OpenOutcome open_by_link(NamespaceLock& lock, ObjectType type, std::string_view 
   return OpenOutcome::kOpened;
 }
 
-Handle create_or_open(const CreateSpec& spec, std::string_view name, const std::string& link_name,
-                      bool* existed) {
+Handle create_or_open(const ObjectBlueprint& blueprint, std::string_view name,
+                      const std::string& link_name, bool* existed) {
   NamespaceLock lock;
   if (!lock.locked()) return kNullHandle;
   if (!link_name.empty()) {
     Handle handle = kNullHandle;
-    OpenOutcome outcome = open_by_link(lock, spec.type, name, link_name, handle);
+    OpenOutcome outcome = open_by_link(lock, blueprint.type, name, link_name, handle);
     if (outcome == OpenOutcome::kFailed) return kNullHandle;
     if (outcome == OpenOutcome::kOpened) {
       if (handle != kNullHandle) {
@@ -428,7 +428,7 @@ Handle create_or_open(const CreateSpec& spec, std::string_view name, const std::
       return handle;
     }
   }
-  Handle handle = create_new(lock, spec, name, link_name);
+  Handle handle = create_new(lock, blueprint, name, link_name);
   if (handle == kNullHandle) {
     remove_directory_if_empty(lock);
     return kNullHandle;
@@ -440,9 +440,10 @@ Handle create_or_open(const CreateSpec& spec, std::string_view name, const std::
 
 }  // namespace
 
-Handle create_object(const CreateSpec& spec, std::string_view name, bool* existed) {
+Handle create_object(const ObjectBlueprint& blueprint, std::string_view name, bool* existed) {
   if (!valid_name(name)) return kNullHandle;
-  return create_or_open(spec, name, name.empty() ? std::string() : name_file_name(name), existed);
+  return create_or_open(blueprint, name, name.empty() ? std::string() : name_file_name(name),
+                        existed);
 }
 
 Handle open_named_object(ObjectType type, std::string_view name) {
@@ -489,23 +490,23 @@ Handle open_object_by_id(Handle id) {
 
 Handle open_process_object(int pid, uint64_t start_time) {
   std::string link_name = process_file_name(pid, start_time);
-  CreateSpec spec{ObjectType::kProcess, 0, [pid, start_time](ObjectRecord& record) {
-                    record.state.process.pid = pid;
-                    record.state.process.start_time = start_time;
-                  }};
-  Handle handle = create_or_open(spec, link_name, link_name, nullptr);
+  ObjectBlueprint blueprint{ObjectType::kProcess, 0, [pid, start_time](ObjectRecord& record) {
+                              record.state.process.pid = pid;
+                              record.state.process.start_time = start_time;
+                            }};
+  Handle handle = create_or_open(blueprint, link_name, link_name, nullptr);
   if (handle != kNullHandle) set_last_error(Error::kNone);
   return handle;
 }
 
 Handle open_thread_object(int pid, int tid, uint64_t start_time) {
   std::string link_name = thread_file_name(tid, start_time);
-  CreateSpec spec{ObjectType::kThread, 0, [pid, tid, start_time](ObjectRecord& record) {
-                    record.state.thread.pid = pid;
-                    record.state.thread.tid = tid;
-                    record.state.thread.start_time = start_time;
-                  }};
-  Handle handle = create_or_open(spec, link_name, link_name, nullptr);
+  ObjectBlueprint blueprint{ObjectType::kThread, 0, [pid, tid, start_time](ObjectRecord& record) {
+                              record.state.thread.pid = pid;
+                              record.state.thread.tid = tid;
+                              record.state.thread.start_time = start_time;
+                            }};
+  Handle handle = create_or_open(blueprint, link_name, link_name, nullptr);
   if (handle != kNullHandle) set_last_error(Error::kNone);
   return handle;
 }

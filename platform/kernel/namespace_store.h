@@ -20,7 +20,7 @@
 
 namespace zel::kernel::detail {
 
-struct CreateSpec {
+struct ObjectBlueprint {
   ObjectType type;
   uint64_t data_size;                       // bytes after the record (sections)
   std::function<void(ObjectRecord&)> init;  // fills the state of a new object
@@ -29,7 +29,7 @@ struct CreateSpec {
 // Creates an object, or with a name opens the existing one of that name
 // (`*existed` set). Returns the handle with one reference added to this
 // process's table; kNullHandle with the last error set on failure.
-Handle create_object(const CreateSpec& spec, std::string_view name, bool* existed);
+Handle create_object(const ObjectBlueprint& blueprint, std::string_view name, bool* existed);
 Handle open_named_object(ObjectType type, std::string_view name);
 // Opens the object with that id (for duplication); kNotFound if it is gone.
 Handle open_object_by_id(Handle id);

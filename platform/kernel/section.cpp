@@ -18,10 +18,10 @@ Handle create_section(uint64_t size, std::string_view name, bool* existed) {
     set_last_error(Error::kInvalidParameter);
     return kNullHandle;
   }
-  detail::CreateSpec spec{ObjectType::kSection, size, [size](detail::ObjectRecord& record) {
-                            record.state.section.size = size;
-                          }};
-  return detail::create_object(spec, name, existed);
+  detail::ObjectBlueprint blueprint{
+      ObjectType::kSection, size,
+      [size](detail::ObjectRecord& record) { record.state.section.size = size; }};
+  return detail::create_object(blueprint, name, existed);
 }
 
 Handle open_section(std::string_view name) {

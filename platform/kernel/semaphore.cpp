@@ -30,11 +30,11 @@ Handle create_semaphore(int32_t initial_count, int32_t maximum_count, std::strin
     set_last_error(Error::kInvalidParameter);
     return kNullHandle;
   }
-  detail::CreateSpec spec{ObjectType::kSemaphore, 0, [&](detail::ObjectRecord& record) {
-                            record.state.semaphore.count = initial_count;
-                            record.state.semaphore.maximum = maximum_count;
-                          }};
-  return detail::create_object(spec, name, existed);
+  detail::ObjectBlueprint blueprint{ObjectType::kSemaphore, 0, [&](detail::ObjectRecord& record) {
+                                      record.state.semaphore.count = initial_count;
+                                      record.state.semaphore.maximum = maximum_count;
+                                    }};
+  return detail::create_object(blueprint, name, existed);
 }
 
 Handle open_semaphore(std::string_view name) {

@@ -12,13 +12,14 @@ bool isDigit(char c) {
 // Appends insert `number` (1-based) as written at `marker` ("%2!d!"); leaves
 // the marker itself when there is no such insert.
 void appendInsert(std::string& out, std::span<const FormatArgument> inserts, size_t number,
-                  std::string_view spec, std::string_view marker) {
+                  std::string_view conversionText, std::string_view marker) {
   if (number > inserts.size()) {
     out += marker;
     return;
   }
   detail::Conversion conversion;
-  if (spec.empty() || detail::parseConversion(spec, conversion) != spec.size()) {
+  if (conversionText.empty() ||
+      detail::parseConversion(conversionText, conversion) != conversionText.size()) {
     conversion = detail::Conversion{};
   }
   detail::appendConverted(out, conversion, inserts[number - 1]);
@@ -49,15 +50,15 @@ std::string formatMessage(std::string_view pattern, std::span<const FormatArgume
         number = number * 10 + static_cast<size_t>(pattern[pos] - '0');
         ++pos;
       }
-      std::string_view spec;
+      std::string_view conversionText;
       if (pos < pattern.size() && pattern[pos] == '!') {
         size_t close = pattern.find('!', pos + 1);
         if (close != std::string_view::npos) {
-          spec = pattern.substr(pos + 1, close - pos - 1);
+          conversionText = pattern.substr(pos + 1, close - pos - 1);
           pos = close + 1;
         }
       }
-      appendInsert(out, inserts, number, spec, pattern.substr(percent, pos - percent));
+      appendInsert(out, inserts, number, conversionText, pattern.substr(percent, pos - percent));
       continue;
     }
     switch (c) {
